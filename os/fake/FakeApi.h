@@ -46,10 +46,10 @@ enum class View { Registry64, Registry32 };
 
 // What a launch through ShellExecuteExA does on the fake machine.
 struct ProcessScript {
-    bool launches = true;        // false: the launch fails with `launchError`
+    bool launches = true; // false: the launch fails with `launchError`
     Dword launchError = kErrorFileNotFound;
-    Dword runsForMs = 0;         // virtual time from launch to exit
-    Dword exitCode = 0;          // the exit code once ended (may itself be 259)
+    Dword runsForMs = 0; // virtual time from launch to exit
+    Dword exitCode = 0;  // the exit code once ended (may itself be 259)
 };
 
 // A launch as the fake saw it, with the strings copied.
@@ -89,11 +89,11 @@ public:
     bool isWow64CallFails = false;
 
     // Paths compared without regard to case; "\" separates components.
-    void AddFolder(const std::string& path); // with its parents
+    void AddFolder(const std::string& path);                                // with its parents
     void AddFile(const std::string& path, const std::string& content = {}); // parents too
-    void DenyPath(const std::string& path);  // attributes cannot be read (access denied)
+    void DenyPath(const std::string& path); // attributes cannot be read (access denied)
     void FailCreateFile(const std::string& path);
-    void FailWriteAfter(std::size_t bytes);  // a write past this many bytes in all fails
+    void FailWriteAfter(std::size_t bytes); // a write past this many bytes in all fails
     bool Exists(const std::string& path) const;
     bool IsFolder(const std::string& path) const;
     std::optional<std::string> FileContent(const std::string& path) const;
