@@ -1,6 +1,7 @@
 #include "os/Api.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace os {
 
@@ -15,6 +16,8 @@ Api& Current() {
     return *current;
 }
 
-void SetCurrent(Api* api) { current = api; }
+Api* SetCurrent(Api* api) {
+    return std::exchange(current, api);
+}
 
 } // namespace os

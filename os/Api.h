@@ -51,6 +51,7 @@ public:
 
 // The machine the program runs on: the real one in the shipping exe, a fake in tests.
 Api& Current();
-void SetCurrent(Api* api);
+// Installs `api` and returns the one it replaces, so that a scope can put it back.
+Api* SetCurrent(Api* api);
 
 } // namespace os

@@ -171,6 +171,7 @@ public:
 
 private:
     FakeApi fake_;
+    Api* previous_;
 };
 
 } // namespace os::fake
