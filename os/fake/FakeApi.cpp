@@ -586,9 +586,10 @@ void FakeApi::ScriptProcess(ProcessScript script) {
 // ---- what the program did ---------------------------------------------------------------
 
 void FakeApi::Record(std::string line) {
-    calls_.push_back(std::move(line));
+    calls_.push_back(line);
     if (onCall) {
-        onCall(calls_.back());
+        // A copy: the hook may record lines of its own, which can move the journal's storage.
+        onCall(line);
     }
 }
 

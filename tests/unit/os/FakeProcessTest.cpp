@@ -147,4 +147,20 @@ TEST_F(FakeProcessTest, JournalShowsLaunchPollsAndWaitsInOrderAndOnCallSeesEachL
               (std::vector<std::pair<std::string, os::Uint>>{{"net start MSSQLSERVER", 0}}));
 }
 
+TEST(FakeJournal, OnCallMayRecordLinesOfItsOwn) {
+    FakeApi fake;
+    std::vector<std::string> seen;
+    fake.onCall = [&](const std::string& line) {
+        if (line.starts_with("Sleep")) {
+            for (int i = 0; i < 64; ++i) {
+                fake.Record("ProcessMessages");
+            }
+            seen.push_back(line);
+        }
+    };
+    fake.Sleep(10);
+    EXPECT_EQ(seen, std::vector<std::string>{"Sleep(10)"});
+    EXPECT_EQ(fake.Calls().size(), 65u);
+}
+
 } // namespace
