@@ -16,6 +16,7 @@
 #include "toolkit/TsuiSkinForm.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // The names of the pictures embedded in the program.
@@ -108,6 +109,10 @@ public:
     void RunIndexScript();                              // database/
 
 private:
+    // One row of the prerequisites page: probe (when the package has a probe), then download and
+    // install unless it is installed.
+    void RunPackageRow(std::uint8_t n, const TStatusRow& row,
+                       const std::function<bool()>& installed);
     void CreateComponents();
     void BindRows();
     void BindHandlers();
