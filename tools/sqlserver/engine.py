@@ -64,19 +64,25 @@ class Engine:
         """Opens a session, or raises LoginFailed with the messages the client gets.
         database and language are the client's wishes; empty means the login's default."""
         with self.lock:
-            login = self.state.login(user)
-            ok = login is not None and login.password == password
-            self.log.login(user, ok)
-            if not ok:
-                raise LoginFailed([message(18456, user)])
-            wanted = database or login.default_database
-            found = self.state.database(wanted)
-            if found is None:
-                refusal = message(4060, wanted) if database else message(4064)
-                raise LoginFailed([refusal, message(18456, user)])
-            return Session(spid=next(self.spids), login=login.name, database=found.name,
-                           language=catalog.language_named(language) or
-                           login.default_language)
+            try:
+                session = self.open_session(user, password, database, language)
+            except LoginFailed:
+                self.log.login(user, False)
+                raise
+            self.log.login(user, True)
+            return session
+
+    def open_session(self, user, password, database, language):
+        login = self.state.login(user)
+        if login is None or login.password != password:
+            raise LoginFailed([message(18456, user)])
+        wanted = database or login.default_database
+        found = self.state.database(wanted)
+        if found is None:
+            refusal = message(4060, wanted) if database else message(4064)
+            raise LoginFailed([refusal, message(18456, user)])
+        return Session(spid=next(self.spids), login=login.name, database=found.name,
+                       language=catalog.language_named(language) or login.default_language)
 
     # ------------------------------------------------------------ batches
 

@@ -49,6 +49,7 @@ def write_data_file(path, empty_alis=False):
         os.remove(path)
     connection = sqlite3.connect(path)
     try:
+        connection.execute("PRAGMA synchronous = OFF")
         with connection:
             for table, columns in TABLES.items():
                 definitions = ", ".join(column_definition(column) for column in columns)
