@@ -69,6 +69,7 @@ private:
     bool gotSome_ = false;
     bool headDone_ = false;
     bool surplus_ = false;
+    bool waitingForMore_ = false; // the parser asked for more than held_ has
     // Where the line check has got to in held_, and the line it is in.
     std::size_t checked_ = 0;
     std::size_t lineLength_ = 0;

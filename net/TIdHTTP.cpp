@@ -28,6 +28,12 @@ namespace {
 // The body passes through this buffer a block at a time; it is never held whole.
 constexpr std::size_t ReadBufferSize = 64 * 1024;
 
+// Beast asserts that a chunk line it asked more bytes for comes back at least this long (it
+// assumes a last chunk "0\r\n\r\n"); a last chunk that opens the body, with a trailer, can
+// arrive in shorter pieces. Whatever a chunked body still lacks is at least this long, so
+// waiting for these bytes never stalls a complete answer.
+constexpr std::size_t MinBytesToRetry = 5;
+
 // The server went away before it answered: on a kept connection the request is worth one
 // more try on a new connection.
 class ConnectionLost : public EIdHTTPError {
@@ -246,6 +252,9 @@ void HttpResponseReader::ReadBody(std::string_view bytes) {
         held_.assign(bytes.substr(PutBody(bytes)));
     } else {
         held_.append(bytes);
+        if (waitingForMore_ && held_.size() < MinBytesToRetry) {
+            return;
+        }
         held_.erase(0, PutBody(held_));
     }
     if (Done()) {
@@ -259,10 +268,12 @@ void HttpResponseReader::ReadBody(std::string_view bytes) {
 // Returns how many bytes the parser took; a chunk line it has only part of stays behind.
 std::size_t HttpResponseReader::PutBody(std::string_view bytes) {
     std::size_t used = 0;
+    waitingForMore_ = false;
     while (used < bytes.size() && !parser_->is_done()) {
         error_code ec;
         used += parser_->put(asio::buffer(bytes.data() + used, bytes.size() - used), ec);
         if (ec == http::error::need_more) {
+            waitingForMore_ = true;
             break;
         }
         if (ec) {

@@ -41,6 +41,8 @@ const Answer Answers[] = {
      "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
      "5;name=value\r\nhello\r\n6\r\n world\r\n0\r\nX-Trailer: t\r\n\r\n",
      "hello world"},
+    {"last chunk alone, with a trailer",
+     "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0\r\nX-Trailer: t\r\n\r\n", ""},
     {"interim 100 first",
      "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", "ok"},
     {"to the close", "HTTP/1.1 200 OK\r\n\r\nuntil\r\n\r\nthe close", "until\r\n\r\nthe close",
