@@ -168,6 +168,8 @@ public:
     ScopedFakeApi& operator=(const ScopedFakeApi&) = delete;
     FakeApi& operator*() { return fake_; }
     FakeApi* operator->() { return &fake_; }
+    const FakeApi& operator*() const { return fake_; }
+    const FakeApi* operator->() const { return &fake_; }
 
 private:
     FakeApi fake_;

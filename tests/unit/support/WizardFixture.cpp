@@ -20,27 +20,7 @@ void Describe(const TWinControl& parent, std::string& out) {
         } else if (const auto* spinner = dynamic_cast<const TRxGIFAnimator*>(control)) {
             out += spinner->Animate() ? "~" : "";
         } else if (const auto* button = dynamic_cast<const TSeSkinButton*>(control)) {
-            std::string caption;
-            for (char16_t c : button->Caption()) {
-                // Only the Turkish letters the captions use need more than one byte.
-                switch (c) {
-                case u'ş':
-                    caption += "ş";
-                    break;
-                case u'ı':
-                    caption += "ı";
-                    break;
-                case u'ğ':
-                    caption += "ğ";
-                    break;
-                case u'Ç':
-                    caption += "Ç";
-                    break;
-                default:
-                    caption += static_cast<char>(c);
-                }
-            }
-            out += "\"" + caption + "\"@" + std::to_string(button->Top());
+            out += "\"" + ToUtf8(button->Caption()) + "\"@" + std::to_string(button->Top());
         } else if (const auto* panel = dynamic_cast<const TWinControl*>(control);
                    panel != nullptr && dynamic_cast<const TMemo*>(control) == nullptr) {
             std::string inner;
@@ -51,6 +31,23 @@ void Describe(const TWinControl& parent, std::string& out) {
 }
 
 } // namespace
+
+std::string ToUtf8(const std::u16string& text) {
+    std::string out;
+    for (char16_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
 
 std::string DescribeScreen(const TForm& form) {
     std::string out;

@@ -17,6 +17,9 @@
 // turning (~) or still, a button with its caption and top; the picture itself is left out.
 std::string DescribeScreen(const TForm& form);
 
+// A button caption as UTF-8, for messages and comparisons with the journal.
+std::string ToUtf8(const std::u16string& text);
+
 class WizardFixture : public ::testing::Test {
 protected:
     WizardFixture();

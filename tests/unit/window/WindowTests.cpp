@@ -23,7 +23,7 @@ TEST_F(Window, ApplicationStartsWithComAndItsTitle) {
 }
 
 TEST_F(Window, OnlyTheHighestVisiblePanelIsSeen) {
-    const TPoint insidePanels{100, 300};
+    const TPoint insidePanels{380, 320}; // bare panel, clear of every row
     struct Case {
         bool panel6, panel1, panel2;
         const char* seen;
@@ -114,7 +114,7 @@ TEST_F(Window, AnErrorEscapingAHandlerIsReportedWithTheApplicationTitle) {
     };
     const std::vector<Case> cases = {
         {"I/O error 183", "I/O error 183."},
-        {"Invalid data type for 'Version'", "Invalid data type for 'Version'."},
+        {"Invalid data type for 'Version'", "Invalid data type for 'Version'"}, // ' sorts before .
         {"Ends with a full stop.", "Ends with a full stop."},
         {"Ends with a comma,", "Ends with a comma,"}, // sorts before the full stop
         {"Türkçe ı", "Türkçe ı."},                    // a letter of more than one byte
