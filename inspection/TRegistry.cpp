@@ -79,7 +79,6 @@ std::string TRegistry::ReadString(const std::string& name) {
     if (!IsStringType(type)) {
         throw ERegistryException(InvalidDataTypeMessage(name));
     }
-    data.resize(std::min<std::size_t>(size, data.size()));
     return TextUpToNul(data);
 }
 
