@@ -14,6 +14,10 @@ struct ScriptCase {
     std::vector<std::string> leftInQuery; // the query's SQL text afterwards
 };
 
+void PrintTo(const ScriptCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 const std::vector<ScriptCase> ScriptCases = {
     {"OneUseAndGo", {"USE master", "GO"}, {"USE master\r\n"}, {}},
     // The empty batch between the two GO lines fails in the client layer and never arrives.

@@ -5,9 +5,14 @@
 namespace {
 
 struct StripCase {
+    const char* name;
     const char* driverMessage;
     const char* shown;
 };
+
+void PrintTo(const StripCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class StripComponentNamesTest : public ::testing::TestWithParam<StripCase> {};
 
@@ -18,17 +23,21 @@ TEST_P(StripComponentNamesTest, LeavesTheMessageItself) {
 INSTANTIATE_TEST_SUITE_P(
     Messages, StripComponentNamesTest,
     ::testing::Values(
-        StripCase{"[FreeTDS][SQL Server]Login failed for user 'sa'.",
+        StripCase{"FreeTds", "[FreeTDS][SQL Server]Login failed for user 'sa'.",
                   "Login failed for user 'sa'."},
-        StripCase{"[Microsoft][SQL Server Native Client 11.0][SQL Server]Login failed for user "
+        StripCase{"NativeClient",
+                  "[Microsoft][SQL Server Native Client 11.0][SQL Server]Login failed for user "
                   "'sa'.",
                   "Login failed for user 'sa'."},
-        StripCase{"[unixODBC][FreeTDS][SQL Server]Unable to connect to data source",
+        StripCase{"DriverManager",
+                  "[unixODBC][FreeTDS][SQL Server]Unable to connect to data source",
                   "Unable to connect to data source"},
-        StripCase{"No component names", "No component names"},
-        StripCase{"Invalid object name '[dbo].[x]'.", "Invalid object name '[dbo].[x]'."},
-        StripCase{"[FreeTDS]", ""}, StripCase{"[unclosed name", "[unclosed name"},
-        StripCase{"", ""}));
+        StripCase{"NoNames", "No component names", "No component names"},
+        StripCase{"BracketsInsideTheText", "Invalid object name '[dbo].[x]'.",
+                  "Invalid object name '[dbo].[x]'."},
+        StripCase{"OnlyANameLeft", "[FreeTDS]", ""},
+        StripCase{"UnclosedName", "[unclosed name", "[unclosed name"}, StripCase{"Empty", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OdbcTextTest, TurkishTextCrossesTheBoundaryBothWays) {
     const std::string utf8 = "Bağlanıldı. Çıkış İŞĞÜÖ";
