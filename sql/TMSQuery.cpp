@@ -74,12 +74,18 @@ void TMSQuery::Execute() {
     Close();
     const sql::OdbcHandle statement = NewStatement(connection_);
     std::optional<EMSError> firstError;
-    for (SQLRETURN rc = SendBatch(statement, SQL); rc != SQL_NO_DATA;
-         rc = SQLMoreResults(statement.Get())) {
+    // SQL_NO_DATA from the send only says its first statement touched no rows: later ones of
+    // the batch may still have results and errors to read.
+    SQLRETURN rc = SendBatch(statement, SQL);
+    for (;;) {
         if (rc == SQL_ERROR && !firstError) {
             firstError = sql::ErrorOf(statement);
         }
         if (NothingMoreToRead(rc, statement)) {
+            break;
+        }
+        rc = SQLMoreResults(statement.Get());
+        if (rc == SQL_NO_DATA) {
             break;
         }
     }

@@ -388,4 +388,31 @@ TEST_P(DatabaseStageTest, ShowsEveryStepAndSendsEveryBatch) {
 INSTANTIATE_TEST_SUITE_P(Roads, DatabaseStageTest, ::testing::ValuesIn(Roads()),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A press on "Çıkış" during a "Data Bağla" run only asks the application to end: the stage
+// still sends every remaining statement and the whole script, and then offers "Son".
+class CloseDuringDataBaglaTest : public WizardFixture {
+protected:
+    CloseDuringDataBaglaTest() : server_({.saPassword = AdminPassword, .port = SqlServerPort}) {
+        UseFreeTds(SqlServerPort);
+        Form().Panel6->Show();
+        Form().BtnIleri->SetCaption(u"Çıkış");
+        Form().BtnBaslat->SetCaption(u"Data Bağla");
+        Form().BtnBaslat->SetTop(304);
+        Form().BtnBaslat->Show();
+    }
+
+    StandInServer server_;
+};
+
+TEST_F(CloseDuringDataBaglaTest, TheStageRunsToItsEnd) {
+    Backend().PostPress(*Form().BtnIleri); // delivered by the stage's first pump
+    Form().BtnBaslatClick(Form().BtnBaslat);
+
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_EQ(Received(&server_), FreshRunBatches());
+    EXPECT_EQ(Form().BtnIleri->Caption(), u"Son");
+    EXPECT_TRUE(Form().KolveraAok->Visible());
+    ExpectProvisionedAndIndexed(server_);
+}
+
 } // namespace

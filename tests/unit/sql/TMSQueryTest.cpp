@@ -75,6 +75,14 @@ TEST_F(TMSQueryTest, RaisesTheFirstErrorOfTheBatchAndLeavesTheConnectionFree) {
     EXPECT_EQ(server_.Batches().back().database, "kolvera");
 }
 
+// An error after a statement that gives no result set still reaches the caller.
+TEST_F(TMSQueryTest, RaisesAnErrorThatFollowsAStatementWithoutResults) {
+    EXPECT_EQ(Execute({"USE master", "select * from missing_after_use"}),
+              "Invalid object name 'missing_after_use'.");
+    EXPECT_EQ(Execute({"exec sp_defaultdb 'sa','master'", "select * from missing_after_exec"}),
+              "Invalid object name 'missing_after_exec'.");
+}
+
 TEST_F(TMSQueryTest, ExecuteReadsPastEveryResultSet) {
     ASSERT_EQ(Execute({AttachKolvera}), "ok");
     EXPECT_EQ(Execute({SelectAlis, SelectAlis, "select * from kolvera.dbo.missing"}),
