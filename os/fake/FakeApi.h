@@ -80,8 +80,8 @@ public:
     void DenyKey(View view, const std::string& path); // opens fail with access denied
     void FailDataQuery(const std::string& valueName); // the second (data) query fails
     // Whether this process is 32-bit (opens without a view flag reach the 32-bit view) or
-    // 64-bit (they reach the 64-bit view). Defaults to the build's own pointer size.
-    bool processIs32Bit = sizeof(void*) == 4;
+    // 64-bit (they reach the 64-bit view). Defaults to the shipping 32-bit program.
+    bool processIs32Bit = true;
 
     bool kernel32Loads = true;
     bool hasIsWow64Process = true;

@@ -63,7 +63,7 @@ std::string Screen(const Panel6View& view) {
 }
 
 std::string Existence(const char* path, int result) {
-    return "RegOpenKeyExA(HKLM, \""s + path + "\", 0, 0x20209) -> " + std::to_string(result);
+    return "RegOpenKeyExA(HKLM, \""s + path + "\", 0, 0x20009) -> " + std::to_string(result);
 }
 
 constexpr const char* SqlPlace1Tested = R"(SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLSERVER)";
@@ -81,7 +81,7 @@ Lines SqlPlace1Calls(const std::string& dataRoom) {
     return {
         Existence(SqlPlace1Tested, 0),
         "RegCloseKey(hkey#1) -> 0",
-        "RegOpenKeyExA(HKLM, \""s + SqlPlace1Opened + "\", 0, 0xF023F) -> 0",
+        "RegOpenKeyExA(HKLM, \""s + SqlPlace1Opened + "\", 0, 0xF003F) -> 0",
         R"(RegQueryValueExA(hkey#2, "PatchLevel", null) -> 0)",
         R"(RegQueryValueExA(hkey#2, "PatchLevel", )" + dataRoom + ") -> 0",
         "RegCloseKey(hkey#2) -> 0",

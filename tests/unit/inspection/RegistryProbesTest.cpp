@@ -224,8 +224,8 @@ const KeysCase KeysCases[] = {
      [](FakeApi& f) { f.SetString(View::Registry32, DotNetTurkishKey, "Version", "3.5.30729.01"); },
      [] { return ReadDotNet35Version(); },
      "3.5.30729.01",
-     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5", 0, 0x20209) -> 0)",
-      R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5\1055", 0, 0xF023F) -> 0)"}},
+     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5", 0, 0x20009) -> 0)",
+      R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5\1055", 0, 0xF003F) -> 0)"}},
     {"DotNetOtherLanguageOnly",
      [](FakeApi& f) {
          f.SetString(View::Registry32, R"(SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5\1033)",
@@ -234,8 +234,8 @@ const KeysCase KeysCases[] = {
      },
      [] { return ReadDotNet35Version(); },
      "",
-     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5", 0, 0x20209) -> 0)",
-      R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5\1055", 0, 0xF023F) -> 2)"}},
+     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5", 0, 0x20009) -> 0)",
+      R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5\1055", 0, 0xF003F) -> 2)"}},
     {"TestedKeyDenied",
      [](FakeApi& f) {
          f.SetString(View::Registry32, DotNetTurkishKey, "Version", "3.5.30729.01");
@@ -243,7 +243,7 @@ const KeysCase KeysCases[] = {
      },
      [] { return ReadDotNet35Version(); },
      "",
-     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5", 0, 0x20209) -> 5)"}},
+     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5", 0, 0x20009) -> 5)"}},
     {"OpenedKeyDenied",
      [](FakeApi& f) {
          f.SetString(View::Registry32, DotNetTurkishKey, "Version", "3.5.30729.01");
@@ -251,21 +251,21 @@ const KeysCase KeysCases[] = {
      },
      [] { return ReadDotNet35Version(); },
      "",
-     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5", 0, 0x20209) -> 0)",
-      R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5\1055", 0, 0xF023F) -> 5)"}},
+     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5", 0, 0x20009) -> 0)",
+      R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5\1055", 0, 0xF003F) -> 5)"}},
     // Place 2 tests one key and reads its sibling: the value alone is not enough...
     {"SqlPlace2OpenedKeyWithoutTestedKey",
      [](FakeApi& f) { f.SetString(View::Registry32, SqlPlace2Opened, "CurrentVersion", "10.50"); },
      [] { return ReadRegistryProbe(SqlPlace2Tested, SqlPlace2Opened, "CurrentVersion"); },
      "",
-     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLServer\MSSQLServer", 0, 0x20209) -> 2)"}},
+     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLServer\MSSQLServer", 0, 0x20009) -> 2)"}},
     // ...nor is the tested key without its sibling.
     {"SqlPlace2TestedKeyWithoutOpenedKey",
      [](FakeApi& f) { f.SetString(View::Registry32, SqlPlace2Tested, "CurrentVersion", "10.50"); },
      [] { return ReadRegistryProbe(SqlPlace2Tested, SqlPlace2Opened, "CurrentVersion"); },
      "",
-     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLServer\MSSQLServer", 0, 0x20209) -> 0)",
-      R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLSERVER\CurrentVersion", 0, 0xF023F) -> 2)"}},
+     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLServer\MSSQLServer", 0, 0x20009) -> 0)",
+      R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLSERVER\CurrentVersion", 0, 0xF003F) -> 2)"}},
     {"SqlPlace2BothKeys",
      [](FakeApi& f) {
          f.AddKey(View::Registry32, SqlPlace2Tested);
@@ -273,8 +273,8 @@ const KeysCase KeysCases[] = {
      },
      [] { return ReadRegistryProbe(SqlPlace2Tested, SqlPlace2Opened, "CurrentVersion"); },
      "10.50",
-     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLServer\MSSQLServer", 0, 0x20209) -> 0)",
-      R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLSERVER\CurrentVersion", 0, 0xF023F) -> 0)"}},
+     {R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLServer\MSSQLServer", 0, 0x20009) -> 0)",
+      R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\Microsoft SQL Server\MSSQLSERVER\CurrentVersion", 0, 0xF003F) -> 0)"}},
 };
 
 class RegistryKeysTest : public ::testing::TestWithParam<KeysCase> {
@@ -357,7 +357,7 @@ TEST_P(SqlServerVersionTest, AnswersTheFirstPlaceThatGivesText) {
 
     std::vector<std::string> tested;
     for (const std::string& line : Opens(*fake_)) {
-        if (line.find(", 0x20209)") != std::string::npos) {
+        if (line.find(", 0x20009)") != std::string::npos) {
             tested.push_back(line.substr(line.find('"') + 1, line.rfind('"') - line.find('"') - 1));
         }
     }
@@ -407,10 +407,10 @@ TEST(TRegistryTest, HoldsAtMostOneCurrentKeyAndClosesItWhenReleased) {
         EXPECT_EQ(registry.ReadString("Version"), "second");
     }
     const std::vector<std::string> expected = {
-        R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5", 0, 0xF023F) -> 0)",
-        R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\PowerShell\1\PowerShellEngine", 0, 0xF023F) -> 0)",
+        R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5", 0, 0xF003F) -> 0)",
+        R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\PowerShell\1\PowerShellEngine", 0, 0xF003F) -> 0)",
         "RegCloseKey(hkey#1) -> 0",
-        R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5\1055", 0, 0xF023F) -> 2)",
+        R"(RegOpenKeyExA(HKLM, "SOFTWARE\Microsoft\NET Framework Setup\NDP\v3.5\1055", 0, 0xF003F) -> 2)",
         R"(RegQueryValueExA(hkey#2, "Version", null) -> 0)",
         R"(RegQueryValueExA(hkey#2, "Version", 7) -> 0)",
         "RegCloseKey(hkey#2) -> 0",
