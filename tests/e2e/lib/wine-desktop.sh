@@ -66,7 +66,6 @@ e2e_prefix() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEPREFIX=${KOLVERA_E2E_PREFIX:-$E2E_TMP/prefix}
     mkdir -p "$WINEPREFIX"
-    "$E2E_WINESERVER" -p
     if [[ ! -f $WINEPREFIX/system.reg ]]; then
         # Without a display, so that no set-up window appears. On a 64-bit-only Wine it
         # complains about syswow64\rundll32.exe, which does no harm.
@@ -74,7 +73,12 @@ e2e_prefix() {
             echo "wineboot could not make the prefix $WINEPREFIX" >&2
             return 1
         }
+        # The desktop process wineboot left behind has no display driver, and every window
+        # made while it lives would fail; end it with its server.
+        "$E2E_WINESERVER" -k 2>/dev/null || true
+        "$E2E_WINESERVER" -w
     fi
+    "$E2E_WINESERVER" -p
 }
 
 e2e_display_ready() {
@@ -131,7 +135,8 @@ e2e_find_window() {
 e2e_wait_window() {
     local name=$1 seconds=${2:-30}
     if ! e2e_wait_until "$seconds" e2e_find_window "$name" >/dev/null; then
-        echo "no visible window named $name within $seconds s" >&2
+        echo "no visible window named $name within $seconds s; the program said:" >&2
+        tail -n 20 "$E2E_TMP/exe.log" >&2
         return 1
     fi
     e2e_find_window "$name"
